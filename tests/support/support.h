@@ -1,2 +1,2 @@
-// Shared test parts; see sim_process.h and temp_dir.h.
+// Shared test parts: temp_dir.h, sim_process.h.
 #pragma once
