@@ -1,0 +1,288 @@
+// Conversions between code page 936 (GBK), UTF-8 and other charsets on iconv.
+// Input that cannot be read or written becomes one "?" per character: the
+// callers cut text out of web pages and must get text back, never an error.
+#include "web/text.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace tolvane {
+namespace {
+
+const char* const kGbkName = "CP936";
+const char* const kUtf8Name = "UTF-8";
+
+// How many input bytes to step over where iconv refuses to go on; at least 1.
+using SkipRule = size_t (*)(std::string_view rest);
+
+bool inRange(unsigned char c, unsigned char low, unsigned char high) {
+    return c >= low && c <= high;
+}
+
+// A well-formed sequence that the target lacks is skipped whole; a malformed
+// one up to its longest well-formed start, so ASCII after it survives.
+size_t utf8Skip(std::string_view rest) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(rest[i]); };
+    const unsigned char lead = byte(0);
+    size_t length = 0;
+    unsigned char secondLow = 0x80;
+    unsigned char secondHigh = 0xBF;
+    if (inRange(lead, 0xC2, 0xDF)) {
+        length = 2;
+    } else if (inRange(lead, 0xE0, 0xEF)) {
+        length = 3;
+        secondLow = lead == 0xE0 ? 0xA0 : 0x80;
+        secondHigh = lead == 0xED ? 0x9F : 0xBF;
+    } else if (inRange(lead, 0xF0, 0xF4)) {
+        length = 4;
+        secondLow = lead == 0xF0 ? 0x90 : 0x80;
+        secondHigh = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 1;
+    }
+    for (size_t i = 1; i < length; ++i) {
+        const bool fits = i < rest.size() && (i == 1 ? inRange(byte(i), secondLow, secondHigh)
+                                                     : inRange(byte(i), 0x80, 0xBF));
+        if (!fits) {
+            return i;
+        }
+    }
+    return length;
+}
+
+size_t gbkSkip(std::string_view rest) {
+    const auto lead = static_cast<unsigned char>(rest[0]);
+    if (rest.size() < 2 || !inRange(lead, 0x81, 0xFE)) {
+        return 1;
+    }
+    const auto trail = static_cast<unsigned char>(rest[1]);
+    return inRange(trail, 0x40, 0xFE) && trail != 0x7F ? 2 : 1;
+}
+
+size_t singleByteSkip(std::string_view) {
+    return 1;
+}
+
+// One iconv descriptor. Not shareable between threads: hot paths keep one per thread.
+class IconvHolder final {
+public:
+    IconvHolder(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~IconvHolder() {
+        if (valid()) {
+            iconv_close(cd_);
+        }
+    }
+    IconvHolder(const IconvHolder&) = delete;
+    IconvHolder& operator=(const IconvHolder&) = delete;
+
+    bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+    // Appends the converted input to out; each piece skipped by skip becomes replacement.
+    bool convert(std::string_view input, SkipRule skip, std::string_view replacement,
+                 std::string& out) {
+        if (!valid()) {
+            return false;
+        }
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        char* in = const_cast<char*>(input.data());
+        size_t inLeft = input.size();
+        char buffer[4096];
+        for (;;) {
+            char* outPtr = buffer;
+            size_t outLeft = sizeof buffer;
+            const size_t result = inLeft > 0 ? iconv(cd_, &in, &inLeft, &outPtr, &outLeft)
+                                             : iconv(cd_, nullptr, nullptr, &outPtr, &outLeft);
+            const int error = errno;
+            out.append(buffer, static_cast<size_t>(outPtr - buffer));
+            if (result != static_cast<size_t>(-1)) {
+                if (inLeft == 0) {
+                    return true;
+                }
+                continue;
+            }
+            if (error == E2BIG) {
+                continue;
+            }
+            if (error != EILSEQ && error != EINVAL) {
+                return false;
+            }
+            const size_t skipped = std::min(skip(std::string_view(in, inLeft)), inLeft);
+            in += skipped;
+            inLeft -= skipped;
+            out.append(replacement);
+        }
+    }
+
+private:
+    iconv_t cd_;
+};
+
+IconvHolder& utf8ToGbkConverter() {
+    thread_local IconvHolder holder(kGbkName, kUtf8Name);
+    return holder;
+}
+
+IconvHolder& gbkToUtf8Converter() {
+    thread_local IconvHolder holder(kUtf8Name, kGbkName);
+    return holder;
+}
+
+bool isAscii(char c) {
+    return static_cast<unsigned char>(c) < 0x80;
+}
+
+// Web pages are mostly ASCII, which both charsets share: only the runs of other
+// bytes go through iconv.
+Text utf8ToGbkBytes(std::string_view utf8) {
+    Text out;
+    out.reserve(utf8.size());
+    IconvHolder& converter = utf8ToGbkConverter();
+    size_t i = 0;
+    while (i < utf8.size()) {
+        const size_t runStart = i;
+        while (i < utf8.size() && isAscii(utf8[i])) {
+            ++i;
+        }
+        out.append(utf8.substr(runStart, i - runStart));
+        const size_t otherStart = i;
+        while (i < utf8.size() && !isAscii(utf8[i])) {
+            ++i;
+        }
+        if (i > otherStart &&
+            !converter.convert(utf8.substr(otherStart, i - otherStart), utf8Skip, "?", out)) {
+            return {};
+        }
+    }
+    return out;
+}
+
+std::string asciiLowerCase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
+// Charset names as the web and Windows use them, in iconv's spelling.
+std::string iconvName(std::string_view charset) {
+    const std::string lower = asciiLowerCase(charset);
+    if (lower == "gbk" || lower == "gb2312" || lower == "cp936" || lower == "windows-936" ||
+        lower == "x-gbk") {
+        return kGbkName;
+    }
+    if (lower == "utf-8" || lower == "utf8") {
+        return kUtf8Name;
+    }
+    if (lower == "unicode") {
+        return "UTF-16LE";
+    }
+    return std::string(charset);
+}
+
+SkipRule skipRuleFor(const std::string& name) {
+    if (name == kUtf8Name) {
+        return utf8Skip;
+    }
+    if (name == kGbkName) {
+        return gbkSkip;
+    }
+    return singleByteSkip;
+}
+
+// A text stream written in UTF-8 or "Unicode" starts with its byte-order mark;
+// callers step over it with startPosition.
+std::string_view byteOrderMarkFor(const std::string& name) {
+    if (name == kUtf8Name) {
+        return "\xEF\xBB\xBF";
+    }
+    if (name == "UTF-16LE") {
+        return "\xFF\xFE";
+    }
+    return {};
+}
+
+std::string_view withoutUtf8Mark(std::string_view data) {
+    return data.starts_with("\xEF\xBB\xBF") ? data.substr(3) : data;
+}
+
+// Takes the default when the caller gave nothing or an empty variable, and hands it back.
+Text charsetOrDefault(Text* given, const char* fallback) {
+    if (given == nullptr) {
+        return fallback;
+    }
+    if (given->empty()) {
+        *given = fallback;
+    }
+    return *given;
+}
+
+// The text passes through code page 936 on its way, as the decoded text always
+// did: characters outside it come out as "?" whatever the target.
+bool convertThroughGbk(std::string_view data, const std::string& from, const std::string& to,
+                       Bytes& out) {
+    std::string utf8;
+    if (from == kUtf8Name) {
+        utf8 = withoutUtf8Mark(data);
+    } else {
+        IconvHolder decoder(kUtf8Name, from.c_str());
+        if (!decoder.convert(data, skipRuleFor(from), "?", utf8)) {
+            return false;
+        }
+    }
+    Text gbk;
+    if (!utf8ToGbkConverter().convert(utf8, utf8Skip, "?", gbk)) {
+        return false;
+    }
+    out.append(byteOrderMarkFor(to));
+    if (to == kGbkName) {
+        out.append(gbk);
+        return true;
+    }
+    IconvHolder encoder(to.c_str(), kGbkName);
+    std::string replacement;
+    if (!encoder.convert("?", singleByteSkip, "", replacement)) {
+        return false;
+    }
+    return encoder.convert(gbk, gbkSkip, replacement, out);
+}
+
+} // namespace
+
+Text Gbk(std::string_view utf8) {
+    return utf8ToGbkBytes(BytesToText(utf8));
+}
+
+std::string ToUtf8(std::string_view gbk) {
+    std::string out;
+    if (!gbkToUtf8Converter().convert(BytesToText(gbk), gbkSkip, "?", out)) {
+        return {};
+    }
+    return out;
+}
+
+Text Utf8ToGbk(std::string_view text) {
+    return utf8ToGbkBytes(BytesToText(text));
+}
+
+Bytes ConvertCharset(std::string_view data, Text* fromCharset, Text* toCharset,
+                     const int* startPosition) {
+    const std::string from = iconvName(charsetOrDefault(fromCharset, "UTF-8"));
+    const std::string to = iconvName(charsetOrDefault(toCharset, "GBK"));
+    Bytes converted;
+    if (!convertThroughGbk(data, from, to, converted)) {
+        return {};
+    }
+    if (startPosition == nullptr) {
+        return converted;
+    }
+    const size_t skip =
+        std::clamp<size_t>(static_cast<size_t>(std::max(*startPosition, 0)), 0, converted.size());
+    return converted.substr(skip);
+}
+
+} // namespace tolvane
