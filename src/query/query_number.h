@@ -24,6 +24,10 @@ struct QueryOutcome {
 // "正在查询： " + number + " 请勿操作！"
 Text QueryStatusText(const Text& number);
 
+// The two request URLs, by plain concatenation (the number is not escaped here).
+Text DetectionUrl(const Text& number, const ServiceHosts& hosts);
+Text DetailUrl(const Text& courierCode, const Text& number, const ServiceHosts& hosts);
+
 // Courier detection, then the detail page decoded from UTF-8 into code page 936.
 Text FetchDetailPage(const Text& number, const ServiceHosts& hosts);
 
