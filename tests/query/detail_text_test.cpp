@@ -2,7 +2,15 @@
 // end on the service's "无" page.
 #include "query/detail_text.h"
 
+#include "query/query_number.h"
+#include "support/sim_process.h"
+
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace tolvane {
 namespace {
@@ -71,6 +79,44 @@ TEST(DetailTextTest, TenThousandEventsAllArrive) {
 TEST(DetailTextTest, ConfirmationNamesTheNumber) {
     EXPECT_EQ(DetailCopiedText("123"), Gbk("快递单号：123 的物流信息已为您复制！"));
     EXPECT_EQ(DetailCopiedText(""), Gbk("快递单号： 的物流信息已为您复制！"));
+}
+
+class DetailTextSimTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() { sim_ = std::make_unique<test::SimProcess>(); }
+    static void TearDownTestSuite() { sim_.reset(); }
+
+    static std::optional<Text> detailOf(const Text& number) {
+        return DetailText(FetchDetailPage(number, test::SimHosts(*sim_)), number, "c", morning);
+    }
+
+    static std::unique_ptr<test::SimProcess> sim_;
+};
+
+std::unique_ptr<test::SimProcess> DetailTextSimTest::sim_;
+
+TEST_F(DetailTextSimTest, ServicePageWithThreeEvents) {
+    const auto text = detailOf("N3");
+    ASSERT_TRUE(text);
+    const std::vector<Text> lines = Split(*text, "\r\n");
+    ASSERT_EQ(lines.size(), 11u);
+    EXPECT_EQ(lines[0] + "\r\n", Split(DetailHeader("N3", "c", morning), "\r\n")[0] + "\r\n");
+    const char* const times[] = {"09:05", "09:42", "10:19"};
+    for (int k = 0; k < 3; ++k) {
+        const Text& when = lines[2 + 3 * k];
+        EXPECT_EQ(when.substr(0, 8), "2015-03-") << when;
+        EXPECT_EQ(when.substr(10), std::string(" ") + times[k]) << when;
+        EXPECT_EQ(lines[3 + 3 * k],
+                  "    " + Gbk("【中转站】 快件经过 第" + std::to_string(k + 1) + "站 中转"));
+        EXPECT_EQ(lines[4 + 3 * k], "");
+    }
+}
+
+TEST_F(DetailTextSimTest, ServicePagesWithoutEventsOrWithoutInformation) {
+    const Text header = DetailHeader("N0", "c", morning);
+    EXPECT_EQ(detailOf("N0"), header);
+    EXPECT_EQ(detailOf("?"), DetailHeader("?", "c", morning)); // unknown number: empty page
+    EXPECT_FALSE(detailOf("W100"));
 }
 
 } // namespace
