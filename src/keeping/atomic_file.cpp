@@ -107,7 +107,10 @@ TemporaryFile createTemporaryNextTo(const fs::path& target) {
         char suffix[32];
         std::snprintf(suffix, sizeof suffix, ".%016llx.tmp",
                       static_cast<unsigned long long>(random()));
-        temporary.path = folderOf(target) / ("." + target.filename().string() + suffix);
+        std::string name = target.filename().string();
+        name.insert(name.begin(), '.');
+        name.append(suffix);
+        temporary.path = folderOf(target) / name;
         temporary.fd =
             ::open(temporary.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (temporary.fd >= 0 || errno != EEXIST) {
