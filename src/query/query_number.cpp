@@ -1,5 +1,6 @@
 #include "query/query_number.h"
 
+#include "query/page_search.h"
 #include "web/http.h"
 
 #include <array>
@@ -14,7 +15,8 @@ struct Classification {
 };
 
 // Tested in this order; the first keyword found anywhere on the page decides,
-// whatever its position, so an older "签收" outranks a newer "派件".
+// whatever its position, so an older "签收" outranks a newer "派件". Only found or
+// not found matters, so a forward search serves.
 const std::array<Classification, 4>& classifications() {
     static const std::array<Classification, 4> table{{
         {Gbk("签收"), Gbk("，状态：已签收"), Gbk("已签收")},
@@ -32,7 +34,7 @@ const Classification& inTransit() {
 
 const Classification& classify(const Text& page) {
     for (const Classification& row : classifications())
-        if (FindLast(page, row.keyword) != -1)
+        if (containsAligned(page, row.keyword))
             return row;
     return inTransit();
 }
@@ -52,18 +54,18 @@ Text companyOf(const Text& page, const Classification& state) {
     static const Text summaryNumber = Gbk("】 ，快递单号：");
     static const Text open = Gbk("【");
     static const Text close = Gbk("】");
-    const Text company = Trim(TextBetween(page, companyLeft, companyRight));
-    const Text pageNumber = Trim(TextBetween(page, companyRight, "</span> </div>"));
+    const Text company = Trim(betweenAligned(page, companyLeft, companyRight));
+    const Text pageNumber = Trim(betweenAligned(page, companyRight, "</span> </div>"));
     const Text summary = summaryStart + company + summaryNumber + pageNumber + state.suffix;
     return TextBetween(flatten(summary), open, close);
 }
 
 Text lastUpdateOf(const Text& page) {
     // A page with one event marks it "first last"; with several the last is " last".
-    const char* itemStart = Contains(page, "\" last\"")
+    const char* itemStart = containsAligned(page, "\" last\"")
                                 ? "<li class=\" last\"><dl class=\"col1\">"
                                 : "<li class=\"first last\"><dl class=\"col1\">";
-    const Text item = TextBetween(page, itemStart, "</li></ul></div>");
+    const Text item = betweenAligned(page, itemStart, "</li></ul></div>");
     return TextBetween(item, "<dt>", "</dt>") + " " + TextBetween(item, "<dd>", "</dd>") + " " +
            TextBetween(item, "<span class=\"point\"></span></span><span class=\"col3\">",
                        "</span>");
@@ -98,7 +100,7 @@ Text FetchDetailPage(const Text& number, const ServiceHosts& hosts) {
 QueryOutcome ReadDetailPage(const Text& detailPage, const LocalTime& started,
                             const LocalTime& written) {
     static const Text none = Gbk("无");
-    if (Contains(detailPage, none))
+    if (containsAligned(detailPage, none))
         return {queryTimeOf(started, written), none, none, none};
     const Classification& state = classify(detailPage);
     return {queryTimeOf(started, written), companyOf(detailPage, state), lastUpdateOf(detailPage),

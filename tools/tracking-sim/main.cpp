@@ -4,6 +4,7 @@
 
 #include <httplib.h>
 
+#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -12,6 +13,7 @@
 #include <iostream>
 #include <pthread.h>
 #include <string>
+#include <sys/socket.h>
 #include <thread>
 
 namespace {
@@ -48,6 +50,23 @@ Options parseOptions(int argc, char** argv) {
     if (!options.help && options.port < 0)
         options.error = "--port is required";
     return options;
+}
+
+// The library listens with a backlog of 5. Query threads connect in bursts, and
+// every connection dropped from a full queue costs its client a second before the
+// retry; listening again on the bound socket raises the backlog.
+void raiseListenBacklog(int port) {
+    for (int fd = 3; fd < 1024; ++fd) {
+        int listening = 0;
+        socklen_t length = sizeof listening;
+        if (getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &length) != 0 || !listening)
+            continue;
+        sockaddr_in address{};
+        socklen_t size = sizeof address;
+        if (getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0 &&
+            address.sin_family == AF_INET && ntohs(address.sin_port) == port)
+            listen(fd, SOMAXCONN);
+    }
 }
 
 // Waits in slices so that a stop request ends a slow reply promptly.
@@ -109,6 +128,7 @@ int main(int argc, char** argv) {
         std::cerr << "tracking-sim: cannot listen on 127.0.0.1:" << options.port << "\n";
         return 1;
     }
+    raiseListenBacklog(port);
     std::cout << "port " << port << std::endl;
 
     std::atomic<bool> listenEnded{false};
