@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <vector>
 
 namespace tolvane {
 namespace {
@@ -21,14 +23,20 @@ bool inRange(unsigned char c, unsigned char low, unsigned char high) {
     return c >= low && c <= high;
 }
 
-// A well-formed sequence that the target lacks is skipped whole; a malformed
-// one up to its longest well-formed start, so ASCII after it survives.
-size_t utf8Skip(std::string_view rest) {
+// Length of the UTF-8 sequence at the start of rest: the whole sequence when it is
+// well-formed, otherwise its longest well-formed start (at least 1), so that ASCII
+// after a broken sequence survives.
+size_t utf8Sequence(std::string_view rest, bool* wellFormed) {
     const auto byte = [&](size_t i) { return static_cast<unsigned char>(rest[i]); };
     const unsigned char lead = byte(0);
+    *wellFormed = false;
     size_t length = 0;
     unsigned char secondLow = 0x80;
     unsigned char secondHigh = 0xBF;
+    if (lead < 0x80) {
+        *wellFormed = true;
+        return 1;
+    }
     if (inRange(lead, 0xC2, 0xDF)) {
         length = 2;
     } else if (inRange(lead, 0xE0, 0xEF)) {
@@ -49,7 +57,24 @@ size_t utf8Skip(std::string_view rest) {
             return i;
         }
     }
+    *wellFormed = true;
     return length;
+}
+
+// A character the target lacks is skipped whole, a broken sequence by its well-formed start.
+size_t utf8Skip(std::string_view rest) {
+    bool wellFormed = false;
+    return utf8Sequence(rest, &wellFormed);
+}
+
+// The code point of a well-formed sequence of the given length.
+char32_t decodeUtf8(std::string_view sequence) {
+    static constexpr unsigned char leadMasks[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t code = static_cast<unsigned char>(sequence[0]) & leadMasks[sequence.size()];
+    for (size_t i = 1; i < sequence.size(); ++i) {
+        code = (code << 6) | (static_cast<unsigned char>(sequence[i]) & 0x3F);
+    }
+    return code;
 }
 
 size_t gbkSkip(std::string_view rest) {
@@ -119,41 +144,109 @@ private:
     iconv_t cd_;
 };
 
-IconvHolder& utf8ToGbkConverter() {
-    thread_local IconvHolder holder(kGbkName, kUtf8Name);
-    return holder;
-}
-
 IconvHolder& gbkToUtf8Converter() {
     thread_local IconvHolder holder(kUtf8Name, kGbkName);
     return holder;
 }
 
-bool isAscii(char c) {
-    return static_cast<unsigned char>(c) < 0x80;
+void appendUtf8(char32_t code, std::string& out) {
+    if (code < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    }
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
 }
 
-// Web pages are mostly ASCII, which both charsets share: only the runs of other
-// bytes go through iconv.
+// The code page 936 bytes of every character of the Basic Multilingual Plane, read
+// from iconv once: pages are converted by lookup instead of an iconv call per run.
+// Code page 936 has no character beyond that plane.
+class GbkTable final {
+public:
+    GbkTable() : codes_(0x10000, 0) {
+        for (char32_t code = 0; code < 0x80; ++code) {
+            codes_[code] = static_cast<uint16_t>(code);
+        }
+        std::string all;
+        for (char32_t code = 0x80; code < 0x10000; ++code) {
+            if (!isSurrogate(code)) {
+                appendUtf8(code, all);
+                all.push_back('\n'); // never part of a code page 936 character
+            }
+        }
+        std::string encoded;
+        IconvHolder converter(kGbkName, kUtf8Name);
+        if (!converter.convert(all, utf8Skip, "?", encoded)) {
+            return;
+        }
+        size_t at = 0;
+        for (char32_t code = 0x80; code < 0x10000 && at < encoded.size(); ++code) {
+            if (isSurrogate(code)) {
+                continue;
+            }
+            const size_t end = std::min(encoded.find('\n', at), encoded.size());
+            codes_[code] = packed(std::string_view(encoded).substr(at, end - at));
+            at = end + 1;
+        }
+    }
+
+    // Appends the bytes of the character, or "?" when code page 936 lacks it.
+    void append(char32_t code, Text& out) const {
+        const uint16_t bytes = code < codes_.size() ? codes_[code] : 0;
+        if (bytes == 0) {
+            out.push_back('?');
+        } else if (bytes < 0x100) {
+            out.push_back(static_cast<char>(bytes));
+        } else {
+            out.push_back(static_cast<char>(bytes >> 8));
+            out.push_back(static_cast<char>(bytes & 0xFF));
+        }
+    }
+
+private:
+    static bool isSurrogate(char32_t code) { return code >= 0xD800 && code <= 0xDFFF; }
+    static uint16_t packed(std::string_view bytes) {
+        const auto byte = [&](size_t i) {
+            return static_cast<uint16_t>(static_cast<unsigned char>(bytes[i]));
+        };
+        if (bytes.size() == 1 && bytes != "?") {
+            return byte(0);
+        }
+        return bytes.size() == 2 ? static_cast<uint16_t>(byte(0) << 8 | byte(1)) : 0;
+    }
+
+    std::vector<uint16_t> codes_;
+};
+
+const GbkTable& gbkTable() {
+    static const GbkTable table;
+    return table;
+}
+
 Text utf8ToGbkBytes(std::string_view utf8) {
+    const GbkTable& table = gbkTable();
     Text out;
     out.reserve(utf8.size());
-    IconvHolder& converter = utf8ToGbkConverter();
     size_t i = 0;
     while (i < utf8.size()) {
-        const size_t runStart = i;
-        while (i < utf8.size() && isAscii(utf8[i])) {
-            ++i;
+        size_t ascii = i;
+        while (ascii < utf8.size() && static_cast<unsigned char>(utf8[ascii]) < 0x80) {
+            ++ascii;
         }
-        out.append(utf8.substr(runStart, i - runStart));
-        const size_t otherStart = i;
-        while (i < utf8.size() && !isAscii(utf8[i])) {
-            ++i;
+        out.append(utf8.substr(i, ascii - i));
+        i = ascii;
+        if (i == utf8.size()) {
+            break;
         }
-        if (i > otherStart &&
-            !converter.convert(utf8.substr(otherStart, i - otherStart), utf8Skip, "?", out)) {
-            return {};
+        bool wellFormed = false;
+        const size_t length = utf8Sequence(utf8.substr(i), &wellFormed);
+        if (wellFormed) {
+            table.append(decodeUtf8(utf8.substr(i, length)), out);
+        } else {
+            out.push_back('?');
         }
+        i += length;
     }
     return out;
 }
@@ -234,10 +327,7 @@ bool convertThroughGbk(std::string_view data, const std::string& from, const std
             return false;
         }
     }
-    Text gbk;
-    if (!utf8ToGbkConverter().convert(utf8, utf8Skip, "?", gbk)) {
-        return false;
-    }
+    const Text gbk = utf8ToGbkBytes(utf8);
     out.append(byteOrderMarkFor(to));
     if (to == kGbkName) {
         out.append(gbk);

@@ -2,6 +2,7 @@
 // double-byte characters, trimming, splitting, cutting, decoding and dates.
 #include "web/text.h"
 
+#include <algorithm>
 #include <ctime>
 
 namespace tolvane {
@@ -204,16 +205,19 @@ Text UrlDecode(std::string_view text, bool fromUtf8) {
         // A position past the end holds no byte and counts as 0.
         return i < text.size() ? hexDigitValue(static_cast<unsigned char>(text[i])) : 0;
     };
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            out.push_back(text[i]);
-            continue;
+    size_t i = 0;
+    while (i < text.size()) {
+        const size_t escape = std::min(text.find('%', i), text.size());
+        out.append(text.substr(i, escape - i));
+        if (escape == text.size()) {
+            break;
         }
-        const int value = ((16 * digitAt(i + 1) + digitAt(i + 2)) % 256 + 256) % 256;
+        const int value = ((16 * digitAt(escape + 1) + digitAt(escape + 2)) % 256 + 256) % 256;
         if (value != 0) {
             out.push_back(static_cast<char>(value));
         }
-        i += 2;
+        // The two positions after "%" are used up even when they are no hex digits.
+        i = escape + 3;
     }
     return fromUtf8 ? Utf8ToGbk(out) : out;
 }
