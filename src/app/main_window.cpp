@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "keeping/ui/keeping_actions.h"
 #include "query/ui/qt_text.h"
 #include "query/ui/ui_thread.h"
 
@@ -104,6 +105,10 @@ MainWindow::MainWindow(AppServices services, QWidget* parent)
     buildTray();
     fillParts();
     buildRuns();
+    auto* keeping = new KeepingActions(parts_, colouring_, this);
+    keeping->connectTo(*this);
+    if (!services_.startUpImport)
+        services_.startUpImport = [keeping](const WindowParts&) { keeping->ImportHistory(); };
     for (const auto& feature : services_.features)
         feature(*this, parts_);
 }
