@@ -1,6 +1,9 @@
 // Tolvane: the desktop program. Everything lives in MainWindow; this only wires
 // the real services in.
+#include "app/auto_query.h"
+#include "app/detail_copy.h"
 #include "app/main_window.h"
+#include "app/screen_dock.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -15,6 +18,8 @@ int main(int argc, char** argv) {
     services.prompts = &prompts;
     services.hosts = tolvane::ServiceHosts::FromEnvironment();
     services.runDirectory = QCoreApplication::applicationDirPath().toStdString();
+    services.features = {tolvane::InstallAutoQuery, tolvane::InstallDetailCopy,
+                         tolvane::InstallScreenDock};
 
     tolvane::MainWindow window(std::move(services));
     window.show();
