@@ -116,6 +116,9 @@ int main(int argc, char** argv) {
     httplib::Server server;
     // The library owns and deletes the queue it is handed.
     server.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
+    // The query opens a connection per request and never reuses it; closing after
+    // the reply frees the worker instead of holding it for a request that never comes.
+    server.set_keep_alive_max_count(1);
     std::atomic<bool> stopping{false};
     installRoutes(server, stopping);
 
