@@ -168,26 +168,21 @@ public:
         for (char32_t code = 0; code < 0x80; ++code) {
             codes_[code] = static_cast<uint16_t>(code);
         }
-        std::string all;
-        for (char32_t code = 0x80; code < 0x10000; ++code) {
-            if (!isSurrogate(code)) {
-                appendUtf8(code, all);
-                all.push_back('\n'); // never part of a code page 936 character
-            }
-        }
-        std::string encoded;
+        // One character per call: after a refused character iconv re-reads its whole
+        // pending input, which made a single call over the plane take seconds.
         IconvHolder converter(kGbkName, kUtf8Name);
-        if (!converter.convert(all, utf8Skip, "?", encoded)) {
-            return;
-        }
-        size_t at = 0;
-        for (char32_t code = 0x80; code < 0x10000 && at < encoded.size(); ++code) {
+        std::string utf8;
+        std::string encoded;
+        for (char32_t code = 0x80; code < 0x10000; ++code) {
             if (isSurrogate(code)) {
                 continue;
             }
-            const size_t end = std::min(encoded.find('\n', at), encoded.size());
-            codes_[code] = packed(std::string_view(encoded).substr(at, end - at));
-            at = end + 1;
+            utf8.clear();
+            encoded.clear();
+            appendUtf8(code, utf8);
+            if (converter.convert(utf8, utf8Skip, "", encoded)) {
+                codes_[code] = packed(encoded);
+            }
         }
     }
 
@@ -210,7 +205,7 @@ private:
         const auto byte = [&](size_t i) {
             return static_cast<uint16_t>(static_cast<unsigned char>(bytes[i]));
         };
-        if (bytes.size() == 1 && bytes != "?") {
+        if (bytes.size() == 1) {
             return byte(0);
         }
         return bytes.size() == 2 ? static_cast<uint16_t>(byte(0) << 8 | byte(1)) : 0;
