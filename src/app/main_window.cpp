@@ -211,9 +211,8 @@ void MainWindow::buildStatusBar() {
     }
     statusPart3_->setProperty(StatusGbkProperty,
                               QByteArray::fromStdString(Gbk("欢迎使用Tolvane！Welcome to use！")));
+    // A press on a part label reaches the bar too: labels ignore mouse presses.
     bar->installEventFilter(this);
-    for (QLabel* label : bar->findChildren<QLabel*>())
-        label->installEventFilter(this);
     setStatusBar(bar);
 }
 
@@ -414,7 +413,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         auto* bar = statusBar();
-        if (bar->isEnabled() && (watched == bar || watched->parent() == bar))
+        if (watched == bar && bar->isEnabled())
             openContactLinks();
     }
     return QMainWindow::eventFilter(watched, event);
