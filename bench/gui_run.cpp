@@ -3,6 +3,7 @@
 // 10 ms UI timer ticks during the run, peak memory; filling 100,000 rows; and
 // ColourByStatus over 100,000 rows.
 #include "query/batch_cli.h"
+#include "query/number_list.h"
 #include "support/qt/test_window.h"
 
 #include <QApplication>
