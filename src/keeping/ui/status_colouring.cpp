@@ -69,16 +69,16 @@ void StatusColouring::ColourByStatus() {
     }};
     const ColourRule own = listOwnColours();
     for (const Pass& pass : passes) {
-        const int rows = table_->rowCount();
+        // The row count and the statuses are read afresh for each pass, in one call.
+        const std::vector<Text> statuses = table_->columnTexts(5);
         const int columns = table_->columnCount();
-        rules_.reserve(static_cast<size_t>(rows) * static_cast<size_t>(columns));
         bool matched = false;
-        for (int row = 0; row < rows; ++row) {
-            if (table_->cellText(row, 5) != pass.word)
+        for (size_t row = 0; row < statuses.size(); ++row) {
+            if (statuses[row] != pass.word)
                 continue;
             matched = true;
             for (int column = 0; column < columns; ++column)
-                rules_.set(row, column, {pass.colour, ClrDefault}, own);
+                rules_.set(static_cast<int>(row), column, {pass.colour, ClrDefault}, own);
         }
         if (matched) {
             installed_ = true;

@@ -90,6 +90,18 @@ Text ResultsTable::cellText(int row, int column) const {
     return text;
 }
 
+std::vector<Text> ResultsTable::columnTexts(int column) const {
+    std::vector<Text> texts;
+    RunOnUiThread([&] {
+        if (!IsColumn(column))
+            return;
+        texts.reserve(rows_.size());
+        for (const Row& row : rows_)
+            texts.push_back(row[static_cast<size_t>(column)]);
+    });
+    return texts;
+}
+
 void ResultsTable::deleteAllRows() {
     RunOnUiThread([&] {
         if (rows_.empty())

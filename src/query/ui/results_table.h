@@ -39,6 +39,8 @@ public:
     void setCellText(int row, int column, const Text& text);
     // A row or column that does not exist (such as -1) reads as empty text.
     Text cellText(int row, int column) const;
+    // One column of every row, read in one UI-thread call.
+    std::vector<Text> columnTexts(int column) const;
     void deleteAllRows();
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
