@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev libcurl4-openssl-dev libpcre2-dev libcpp-httplib-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 python3-xlrd libfreexl-dev
-    xvfb xauth
+    xvfb xauth fonts-wqy-microhei
 )
 missing=()
 for p in "${packages[@]}"; do

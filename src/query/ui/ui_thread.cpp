@@ -1,9 +1,11 @@
 #include "query/ui/ui_thread.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QThread>
 
 #include <condition_variable>
+#include <deque>
 #include <memory>
 #include <mutex>
 
@@ -16,8 +18,12 @@ bool OnUiThread() {
 
 namespace {
 
+// How long the UI thread runs queued calls in one go before it answers input
+// and timers again: thousands of workers finishing at once must not freeze it.
+constexpr qint64 DrainSliceMs = 8;
+
 // Wakes the waiting thread when the queued call is destroyed: after it has run,
-// or unrun when the application discards it while shutting down. Our own mutex
+// or unrun when it is discarded while the program shuts down. Our own mutex
 // (not Qt's semaphore) so the thread checkers see the hand-over.
 class CallDone final {
 public:
@@ -48,6 +54,78 @@ private:
     std::shared_ptr<CallDone> done_;
 };
 
+// Calls from other threads wait here in order; the UI thread runs them in time
+// slices, with one posted event per slice instead of one per call.
+class UiCallQueue final {
+public:
+    void push(std::function<void()> call) {
+        bool postDrain = false;
+        {
+            std::lock_guard lock(mutex_);
+            calls_.push_back(std::move(call));
+            postDrain = !drainPosted_;
+            drainPosted_ = true;
+        }
+        if (postDrain)
+            postDrainEvent();
+    }
+
+private:
+    void postDrainEvent() {
+        QCoreApplication* app = QCoreApplication::instance();
+        if (app == nullptr) {
+            discardAll();
+            return;
+        }
+        QMetaObject::invokeMethod(
+            app, [this] { drain(); }, Qt::QueuedConnection);
+    }
+
+    void drain() {
+        {
+            std::lock_guard lock(mutex_);
+            if (calls_.empty()) {
+                drainPosted_ = false;
+                return;
+            }
+        }
+        // The next slice is posted first: a call that opens a dialog runs a nested
+        // event loop, which then goes on with the calls queued behind it.
+        postDrainEvent();
+        QElapsedTimer slice;
+        slice.start();
+        while (slice.elapsed() < DrainSliceMs) {
+            std::function<void()> call;
+            {
+                std::lock_guard lock(mutex_);
+                if (calls_.empty())
+                    return;
+                call = std::move(calls_.front());
+                calls_.pop_front();
+            }
+            call();
+        }
+    }
+
+    void discardAll() {
+        std::deque<std::function<void()>> dropped;
+        {
+            std::lock_guard lock(mutex_);
+            dropped.swap(calls_);
+            drainPosted_ = false;
+        }
+    }
+
+    std::mutex mutex_;
+    std::deque<std::function<void()>> calls_;
+    bool drainPosted_ = false;
+};
+
+UiCallQueue& CallQueue() {
+    static UiCallQueue queue;
+    return queue;
+}
+
 } // namespace
 
 void RunOnUiThread(const std::function<void()>& work) {
@@ -55,22 +133,19 @@ void RunOnUiThread(const std::function<void()>& work) {
         work();
         return;
     }
-    QCoreApplication* app = QCoreApplication::instance();
-    if (app == nullptr)
+    if (QCoreApplication::instance() == nullptr)
         return;
     auto done = std::make_shared<CallDone>();
     auto signal = std::make_shared<SignalWhenDestroyed>(done);
-    QMetaObject::invokeMethod(
-        app, [&work, signal] { work(); }, Qt::QueuedConnection);
+    CallQueue().push([&work, signal] { work(); });
     signal.reset(); // the queued call holds the last reference
     done->wait();
 }
 
 void PostToUiThread(std::function<void()> work) {
-    QCoreApplication* app = QCoreApplication::instance();
-    if (app == nullptr)
+    if (QCoreApplication::instance() == nullptr)
         return;
-    QMetaObject::invokeMethod(app, std::move(work), Qt::QueuedConnection);
+    CallQueue().push(std::move(work));
 }
 
 } // namespace tolvane
