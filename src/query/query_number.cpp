@@ -1,6 +1,5 @@
 #include "query/query_number.h"
 
-#include "query/page_search.h"
 #include "web/http.h"
 
 #include <array>
@@ -34,7 +33,7 @@ const Classification& inTransit() {
 
 const Classification& classify(const Text& page) {
     for (const Classification& row : classifications())
-        if (containsAligned(page, row.keyword))
+        if (Contains(page, row.keyword))
             return row;
     return inTransit();
 }
@@ -54,18 +53,18 @@ Text companyOf(const Text& page, const Classification& state) {
     static const Text summaryNumber = Gbk("】 ，快递单号：");
     static const Text open = Gbk("【");
     static const Text close = Gbk("】");
-    const Text company = Trim(betweenAligned(page, companyLeft, companyRight));
-    const Text pageNumber = Trim(betweenAligned(page, companyRight, "</span> </div>"));
+    const Text company = Trim(TextBetween(page, companyLeft, companyRight));
+    const Text pageNumber = Trim(TextBetween(page, companyRight, "</span> </div>"));
     const Text summary = summaryStart + company + summaryNumber + pageNumber + state.suffix;
     return TextBetween(flatten(summary), open, close);
 }
 
 Text lastUpdateOf(const Text& page) {
     // A page with one event marks it "first last"; with several the last is " last".
-    const char* itemStart = containsAligned(page, "\" last\"")
+    const char* itemStart = Contains(page, "\" last\"")
                                 ? "<li class=\" last\"><dl class=\"col1\">"
                                 : "<li class=\"first last\"><dl class=\"col1\">";
-    const Text item = betweenAligned(page, itemStart, "</li></ul></div>");
+    const Text item = TextBetween(page, itemStart, "</li></ul></div>");
     return TextBetween(item, "<dt>", "</dt>") + " " + TextBetween(item, "<dd>", "</dd>") + " " +
            TextBetween(item, "<span class=\"point\"></span></span><span class=\"col3\">",
                        "</span>");
@@ -100,7 +99,7 @@ Text FetchDetailPage(const Text& number, const ServiceHosts& hosts) {
 QueryOutcome ReadDetailPage(const Text& detailPage, const LocalTime& started,
                             const LocalTime& written) {
     static const Text none = Gbk("无");
-    if (containsAligned(detailPage, none))
+    if (Contains(detailPage, none))
         return {queryTimeOf(started, written), none, none, none};
     const Classification& state = classify(detailPage);
     return {queryTimeOf(started, written), companyOf(detailPage, state), lastUpdateOf(detailPage),

@@ -76,7 +76,7 @@ TEST_F(BatchCliTest, PrintsOneRowPerNumberInInputOrder) {
 TEST_F(BatchCliTest, KeepsInputOrderWhenEarlyNumbersAnswerLast) {
     std::string input = "L1\n";
     for (int k = 0; k < 30; ++k)
-        input += "R" + std::to_string(k) + "\n";
+        input.append("R").append(std::to_string(k)).append("\n");
     const CliRun run = runCli(simArgs(), input);
     ASSERT_EQ(run.status, 0);
     const std::vector<std::string> lines = linesOf(run.out);

@@ -28,7 +28,7 @@ TEST(TextSearch, FindFollowsTheDoubleByteRule) {
         {"start past end", "abc", "a", 4, false, -1},
         {"trail byte never starts a match", kTrail5D + "x]", "]", 0, false, 4},
         {"trail byte only", "a" + kTrail5D, "]", 0, false, -1},
-        {"double-byte marker", "x" + Gbk("【中通】"), Gbk("中通"), 0, false, 4},
+        {"double-byte marker", Gbk("x【中通】"), Gbk("中通"), 0, false, 4},
         {"case folded for ASCII only", "xAbC", "abc", 0, true, 2},
         {"case kept by default", "xAbC", "abc", 0, false, -1},
         {"empty what found at start", "abc", "", 0, false, 1},
