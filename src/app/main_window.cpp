@@ -227,11 +227,11 @@ void MainWindow::buildMenus() {
           "添加/修改备注", "删除历史查询记录", "保存历史查询记录"}},
         {"菜单3", {"复制全部", "清空单号"}},
     };
-    for (const auto& spec : menus) {
+    for (const auto& menuItems : menus) {
         auto* menu = new QMenu(this);
-        menu->setObjectName(QString::fromUtf8(spec.name));
-        menu->setTitle(QString::fromUtf8(spec.name));
-        for (const char* item : spec.items) {
+        menu->setObjectName(QString::fromUtf8(menuItems.name));
+        menu->setTitle(QString::fromUtf8(menuItems.name));
+        for (const char* item : menuItems.items) {
             QAction* action = menu->addAction(QString::fromUtf8(item));
             action->setObjectName(QString::fromUtf8(item));
         }
