@@ -6,6 +6,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <iterator>
 #include <memory>
 #include <mutex>
 
@@ -20,7 +21,7 @@ namespace {
 
 // How long the UI thread runs queued calls in one go before it answers input
 // and timers again: thousands of workers finishing at once must not freeze it.
-constexpr qint64 DrainSliceMs = 8;
+constexpr qint64 DrainSliceMs = 10;
 
 // Wakes the waiting thread when the queued call is destroyed: after it has run,
 // or unrun when it is discarded while the program shuts down. Our own mutex
@@ -82,27 +83,31 @@ private:
     }
 
     void drain() {
+        // The whole queue at once: thousands of waiting workers would otherwise
+        // contend for the lock on every single call.
+        std::deque<std::function<void()>> batch;
         {
             std::lock_guard lock(mutex_);
             if (calls_.empty()) {
                 drainPosted_ = false;
                 return;
             }
+            batch.swap(calls_);
         }
         // The next slice is posted first: a call that opens a dialog runs a nested
         // event loop, which then goes on with the calls queued behind it.
         postDrainEvent();
         QElapsedTimer slice;
         slice.start();
-        while (slice.elapsed() < DrainSliceMs) {
-            std::function<void()> call;
-            {
+        while (!batch.empty()) {
+            if (slice.elapsed() >= DrainSliceMs) {
                 std::lock_guard lock(mutex_);
-                if (calls_.empty())
-                    return;
-                call = std::move(calls_.front());
-                calls_.pop_front();
+                calls_.insert(calls_.begin(), std::make_move_iterator(batch.begin()),
+                              std::make_move_iterator(batch.end()));
+                return;
             }
+            const std::function<void()> call = std::move(batch.front());
+            batch.pop_front();
             call();
         }
     }
