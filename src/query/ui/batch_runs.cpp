@@ -6,6 +6,8 @@
 #include <QWidget>
 
 #include <pthread.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <climits>
 #include <fstream>
@@ -23,6 +25,7 @@ constexpr int PollMs = 15;
 constexpr qint64 StartSliceMs = 8;
 // Rows handed to the UI thread per call while the table fills.
 constexpr size_t FillChunk = 2000;
+constexpr int WorkerNiceness = 5;
 
 // What a worker needs after it has been started; created on the UI thread.
 struct WorkerShared {
@@ -37,12 +40,14 @@ struct WorkerStart {
     int slot = 0;
 };
 
-void RunQueryWorker(const WorkerShared& shared, int slot) {
+void RunQueryWorker(const std::shared_ptr<const WorkerShared>& sharedPointer, int slot) {
+    const WorkerShared& shared = *sharedPointer;
     const Text number = NumberSlots.at(slot);
-    const Text status = QueryStatusText(number);
-    RunOnUiThread([&] {
-        if (shared.runs)
-            shared.setStatusText(status);
+    // Posted, not waited for: the queue keeps it ahead of this worker's cell
+    // writes, and one wait less per worker matters with thousands of them.
+    PostToUiThread([sharedPointer, status = QueryStatusText(number)] {
+        if (sharedPointer->runs)
+            sharedPointer->setStatusText(status);
     });
     const QueryOutcome outcome = QueryNumber(number, shared.context);
     RunOnUiThread([&] {
@@ -59,9 +64,16 @@ void RunQueryWorker(const WorkerShared& shared, int slot) {
     InFlightCount.fetch_sub(1);
 }
 
+// Thousands of workers on a few cores would otherwise starve the UI thread; a
+// lower priority needs no privilege and keeps the window answering during a run.
+void LowerWorkerPriority() {
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), WorkerNiceness);
+}
+
 void* WorkerMain(void* argument) {
     const std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(argument));
-    RunQueryWorker(*start->shared, start->slot);
+    LowerWorkerPriority();
+    RunQueryWorker(start->shared, start->slot);
     return nullptr;
 }
 

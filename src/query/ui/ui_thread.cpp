@@ -21,7 +21,7 @@ namespace {
 
 // How long the UI thread runs queued calls in one go before it answers input
 // and timers again: thousands of workers finishing at once must not freeze it.
-constexpr qint64 DrainSliceMs = 10;
+constexpr qint64 DrainSliceMs = 5;
 
 // Wakes the waiting thread when the queued call is destroyed: after it has run,
 // or unrun when it is discarded while the program shuts down. Our own mutex
@@ -29,9 +29,11 @@ constexpr qint64 DrainSliceMs = 10;
 class CallDone final {
 public:
     void signal() {
-        std::lock_guard lock(mutex_);
-        done_ = true;
-        woken_.notify_all();
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        woken_.notify_one(); // exactly one thread waits for each call
     }
     void wait() {
         std::unique_lock lock(mutex_);
