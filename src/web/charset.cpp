@@ -186,17 +186,19 @@ public:
         }
     }
 
-    // Appends the bytes of the character, or "?" when code page 936 lacks it.
-    void append(char32_t code, Text& out) const {
+    // Writes the bytes of the character, or "?" when code page 936 lacks it, and
+    // returns the position after them.
+    char* write(char32_t code, char* out) const {
         const uint16_t bytes = code < codes_.size() ? codes_[code] : 0;
         if (bytes == 0) {
-            out.push_back('?');
+            *out++ = '?';
         } else if (bytes < 0x100) {
-            out.push_back(static_cast<char>(bytes));
+            *out++ = static_cast<char>(bytes);
         } else {
-            out.push_back(static_cast<char>(bytes >> 8));
-            out.push_back(static_cast<char>(bytes & 0xFF));
+            *out++ = static_cast<char>(bytes >> 8);
+            *out++ = static_cast<char>(bytes & 0xFF);
         }
+        return out;
     }
 
 private:
@@ -219,30 +221,56 @@ const GbkTable& gbkTable() {
     return table;
 }
 
+bool isContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+// A three-byte sequence whose lead needs no special range for its second byte
+// (E1-EC, EE-EF): most Chinese text, decoded without the general checks.
+bool isPlainThreeByteSequence(std::string_view utf8, size_t i) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(utf8[k]); };
+    if (i + 2 >= utf8.size())
+        return false;
+    const unsigned char lead = byte(i);
+    return lead >= 0xE1 && lead <= 0xEF && lead != 0xED && isContinuation(byte(i + 1)) &&
+           isContinuation(byte(i + 2));
+}
+
+// Code page 936 never needs more bytes than UTF-8 for the same text, so the
+// output is written into a buffer of the input's size and cut to length after.
 Text utf8ToGbkBytes(std::string_view utf8) {
     const GbkTable& table = gbkTable();
-    Text out;
-    out.reserve(utf8.size());
+    Text out(utf8.size(), '\0');
+    char* write = out.data();
     size_t i = 0;
     while (i < utf8.size()) {
-        size_t ascii = i;
-        while (ascii < utf8.size() && static_cast<unsigned char>(utf8[ascii]) < 0x80) {
-            ++ascii;
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        if (lead < 0x80) {
+            *write++ = static_cast<char>(lead);
+            ++i;
+            continue;
         }
-        out.append(utf8.substr(i, ascii - i));
-        i = ascii;
-        if (i == utf8.size()) {
-            break;
-        }
-        bool wellFormed = false;
-        const size_t length = utf8Sequence(utf8.substr(i), &wellFormed);
-        if (wellFormed) {
-            table.append(decodeUtf8(utf8.substr(i, length)), out);
+        char32_t code = 0;
+        size_t length = 0;
+        if (isPlainThreeByteSequence(utf8, i)) {
+            code = static_cast<char32_t>((lead & 0x0F) << 12 |
+                                         (static_cast<unsigned char>(utf8[i + 1]) & 0x3F) << 6 |
+                                         (static_cast<unsigned char>(utf8[i + 2]) & 0x3F));
+            length = 3;
         } else {
-            out.push_back('?');
+            bool wellFormed = false;
+            length = utf8Sequence(utf8.substr(i), &wellFormed);
+            if (!wellFormed) {
+                *write++ = '?';
+                i += length;
+                continue;
+            }
+            code = decodeUtf8(utf8.substr(i, length));
         }
+        write = table.write(code, write);
         i += length;
     }
+    out.resize(static_cast<size_t>(write - out.data()));
     return out;
 }
 
