@@ -45,8 +45,8 @@ Text Utf8ToGbk(std::string_view text);
 
 // fromCharset / toCharset are in/out: a null pointer means "not given"; a given
 // empty variable receives the default ("UTF-8", "GBK").
-Bytes ConvertCharset(std::string_view data, Text* fromCharset = nullptr,
-                     Text* toCharset = nullptr, const int* startPosition = nullptr);
+Bytes ConvertCharset(std::string_view data, Text* fromCharset = nullptr, Text* toCharset = nullptr,
+                     const int* startPosition = nullptr);
 
 struct LocalTime {
     int year = 1970;
