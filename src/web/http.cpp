@@ -358,6 +358,35 @@ void writeCommonOutputs(const RequestOptions& options, const Request& request, c
     }
 }
 
+// The two routines put their first two default lines in opposite orders.
+enum class DefaultLinesFirst { Referer, Accept };
+
+// Everything of a request but the proxy, whose rule differs between the routines.
+Request prepareRequest(const Text& url, const RequestOptions& options, const char* verb,
+                       bool sendBody, const char* defaultAgent, DefaultLinesFirst first) {
+    Request request;
+    request.url = url;
+    request.verb = verb;
+    request.sendBody = sendBody;
+    Text block = options.extraHeaders != nullptr ? *options.extraHeaders : Text();
+    request.agent = agentFrom(block, defaultAgent);
+    if (first == DefaultLinesFirst::Referer) {
+        appendMissing(block, "Referer:", encodeUnsafeBytes(url));
+        appendMissing(block, "Accept:", "*/*");
+    } else {
+        appendMissing(block, "Accept:", "*/*");
+        appendMissing(block, "Referer:", encodeUnsafeBytes(url));
+    }
+    appendCommonLines(block, options.cookies);
+    request.headerBlock = block;
+    if (request.sendBody) {
+        request.body = requestBody(options);
+    }
+    request.ownCookies = options.cookies != nullptr;
+    request.noRedirect = options.noRedirect;
+    return request;
+}
+
 bool looksLikeUtf8(const Bytes& body, const Text& headers) {
     const size_t at = body.find("utf-8");
     const bool inWindow = at != Bytes::npos && static_cast<int>(at) + 1 < kUtf8TestWindow;
@@ -367,25 +396,11 @@ bool looksLikeUtf8(const Bytes& body, const Text& headers) {
 } // namespace
 
 Text WebRequest(const Text& url, const RequestOptions& options) {
-    Request request;
-    request.url = url;
-    request.verb = options.method == 1 ? "POST" : "GET";
-    request.sendBody = options.method != 0;
-    Text block = options.extraHeaders != nullptr ? *options.extraHeaders : Text();
-    request.agent = agentFrom(block, kLongAgent);
+    Request request = prepareRequest(url, options, options.method == 1 ? "POST" : "GET",
+                                     options.method != 0, kLongAgent, DefaultLinesFirst::Referer);
     if (options.proxy && !options.proxy->empty() && !isHttps(url)) {
         request.proxy = *options.proxy; // "http=" proxies serve http URLs only
     }
-    appendMissing(block, "Referer:", encodeUnsafeBytes(url));
-    appendMissing(block, "Accept:", "*/*");
-    appendCommonLines(block, options.cookies);
-    request.headerBlock = block;
-    if (request.sendBody) {
-        request.body = requestBody(options);
-    }
-    request.ownCookies = options.cookies != nullptr;
-    request.noRedirect = options.noRedirect;
-
     const std::optional<Response> response = exchange(request);
     if (!response) {
         return {};
@@ -414,25 +429,11 @@ Text WebRequest(const Text& url, const RequestOptions& options) {
 Bytes WebRequestBytes(const Text& url, const RequestOptions& options) {
     static constexpr std::array<const char*, 3> verbs = {"GET", "POST", "HEAD"};
     const int method = options.method < 0 || options.method > 2 ? 0 : options.method;
-    Request request;
-    request.url = url;
-    request.verb = verbs[static_cast<size_t>(method)];
-    request.sendBody = method != 0;
-    Text block = options.extraHeaders != nullptr ? *options.extraHeaders : Text();
-    request.agent = agentFrom(block, kShortAgent);
+    Request request = prepareRequest(url, options, verbs[static_cast<size_t>(method)], method != 0,
+                                     kShortAgent, DefaultLinesFirst::Accept);
     if (options.proxy && !options.proxy->empty()) {
         request.proxy = *options.proxy;
     }
-    appendMissing(block, "Accept:", "*/*");
-    appendMissing(block, "Referer:", encodeUnsafeBytes(url));
-    appendCommonLines(block, options.cookies);
-    request.headerBlock = block;
-    if (request.sendBody) {
-        request.body = requestBody(options);
-    }
-    request.ownCookies = options.cookies != nullptr;
-    request.noRedirect = options.noRedirect;
-
     const std::optional<Response> response = exchange(request);
     if (!response) {
         return {};
