@@ -44,13 +44,22 @@ NoteDialog::NoteDialog(const Text& currentNote, Prompts& prompts, QWidget* paren
     connect(edit_, &QLineEdit::returnPressed, this, &NoteDialog::CommitNote);
 }
 
+// A pasted note can carry line breaks; the history file keeps one row per line,
+// so a break inside a note would come back as a row of its own.
+QString NoteDialog::OneLine(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
+
 void NoteDialog::CommitNote() {
     const QString text = edit_->text();
     if (text.isEmpty()) {
         prompts_.inform(EmptyNoteText(), Prompts::Icon::None, this);
         return;
     }
-    note_ = FromQString(text);
+    note_ = FromQString(OneLine(text));
     accept();
 }
 

@@ -24,6 +24,8 @@ public:
 
     static Text Caption();
     static Text EmptyNoteText();
+    // Line breaks become blanks: a note is one line wherever it is kept.
+    static QString OneLine(QString text);
 
 private:
     Prompts& prompts_;

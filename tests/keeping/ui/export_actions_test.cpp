@@ -210,6 +210,24 @@ TEST(Notes, EnterOnEmptyRefusesOnceThenSpacesAreAccepted) {
     EXPECT_EQ(t.prompts().shown().size(), 1u);
 }
 
+// A pasted note with line breaks must not split the row in the history file.
+TEST(Notes, PastedLineBreaksBecomeBlanksAndTheHistoryKeepsOneRow) {
+    TestWindow t(offline());
+    addRows(t);
+    selectRow(t, 0);
+    whileNoteDialogOpen([](NoteDialog& dialog) {
+        dialog.findChild<QLineEdit*>(QStringLiteral("编辑框1"))
+            ->setText(QString::fromUtf8("周一\r\n再送\n电话\r前"));
+        dialog.CommitNote();
+    });
+    actions(t).EditNote();
+    EXPECT_EQ(t.cell(0, 6), "周一 再送 电话 前");
+
+    actions(t).SaveHistory();
+    const std::string saved = ReadFileBytes(t.dir().file("history.txt"));
+    EXPECT_EQ(Split(saved, "\r\n").size(), static_cast<size_t>(t.parts().table->rowCount()));
+}
+
 TEST(Notes, ClosingKeepsTheNoteAndNoSelectionAsks) {
     TestWindow t(offline());
     addRows(t);
