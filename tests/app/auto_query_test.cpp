@@ -4,6 +4,7 @@
 #include "app/auto_query_dialog.h"
 #include "app/main_window.h"
 #include "support/qt/scripted_prompts.h"
+#include "support/qt/test_window.h"
 #include "support/sim_process.h"
 
 #include <QCheckBox>
@@ -32,11 +33,7 @@ protected:
     static void TearDownTestSuite() { sim_.reset(); }
 
     void SetUp() override {
-        AppServices services;
-        services.prompts = &prompts_;
-        services.hosts = test::SimHosts(*sim_);
-        services.clock = [] { return LocalTime{2015, 3, 7, 9, 5, 7}; };
-        services.trayAvailable = [] { return false; };
+        AppServices services = test::TestServices(prompts_, test::SimHosts(*sim_));
         services.features.push_back(InstallAutoQuery);
         window_ = std::make_unique<MainWindow>(std::move(services));
         window_->show();

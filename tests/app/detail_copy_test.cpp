@@ -7,6 +7,7 @@
 #include "query/query_number.h"
 #include "query/ui/qt_text.h"
 #include "support/qt/scripted_prompts.h"
+#include "support/qt/test_window.h"
 #include "support/sim_process.h"
 
 #include <QClipboard>
@@ -22,7 +23,8 @@
 namespace tolvane {
 namespace {
 
-constexpr LocalTime morning{2015, 3, 7, 9, 5, 7};
+// The clock every test window reads.
+const LocalTime morning = test::TestWindow::FixedTime();
 
 class DetailCopyTest : public testing::Test {
 protected:
@@ -30,11 +32,7 @@ protected:
     static void TearDownTestSuite() { sim_.reset(); }
 
     void SetUp() override {
-        AppServices services;
-        services.prompts = &prompts_;
-        services.hosts = test::SimHosts(*sim_);
-        services.clock = [] { return morning; };
-        services.trayAvailable = [] { return false; };
+        AppServices services = test::TestServices(prompts_, test::SimHosts(*sim_));
         services.features.push_back(InstallDetailCopy);
         window_ = std::make_unique<MainWindow>(std::move(services));
         window_->show();

@@ -26,12 +26,6 @@ using test::ReadFileBytes;
 using test::TempDir;
 using test::TestWindow;
 
-TestWindow::Options offline() {
-    TestWindow::Options options;
-    options.simulator = false;
-    return options;
-}
-
 // Two result rows; the second has an apostrophe, quotes and a note with "&".
 void addRows(TestWindow& t) {
     t.parts().table->appendRows({
@@ -55,7 +49,7 @@ KeepingActions& actions(TestWindow& t) {
 }
 
 TEST(ExportText, AsksThenWritesEveryCellWithTwoSpacesAndCrLf) {
-    TestWindow t(offline());
+    TestWindow t(TestWindow::Offline());
     addRows(t);
     const auto path = t.dir().file("查询记录.txt");
     t.prompts().queueAnswer(Prompts::Answer::Ok);
@@ -85,7 +79,7 @@ TEST(ExportText, AsksThenWritesEveryCellWithTwoSpacesAndCrLf) {
 }
 
 TEST(ExportText, EmptyTableCancelAndUnwritablePath) {
-    TestWindow t(offline());
+    TestWindow t(TestWindow::Offline());
     // Declined: no dialog, nothing more.
     t.action("菜单2", "保存为TXT")->trigger();
     EXPECT_EQ(t.prompts().shown().size(), 1u);
@@ -118,7 +112,7 @@ TEST(ExportText, EmptyTableCancelAndUnwritablePath) {
 }
 
 TEST(Copies, ClipboardHoldsExactlyTheText) {
-    TestWindow t(offline());
+    TestWindow t(TestWindow::Offline());
     addRows(t);
     selectRow(t, 1);
     t.action("菜单2", "复制整行")->trigger();
@@ -138,7 +132,7 @@ TEST(Copies, ClipboardHoldsExactlyTheText) {
 }
 
 TEST(Copies, WithoutSelectionCopyEmptyCellsThenAsk) {
-    TestWindow t(offline());
+    TestWindow t(TestWindow::Offline());
     addRows(t);
     t.parts().tableView->clearSelection();
     t.action("菜单2", "复制整行")->trigger();
@@ -165,7 +159,7 @@ void whileNoteDialogOpen(std::function<void(NoteDialog&)> steps) {
 }
 
 TEST(Notes, DialogLayoutAndCommitByButton) {
-    TestWindow t(offline());
+    TestWindow t(TestWindow::Offline());
     addRows(t);
     selectRow(t, 0);
     whileNoteDialogOpen([](NoteDialog& dialog) {
@@ -191,7 +185,7 @@ TEST(Notes, DialogLayoutAndCommitByButton) {
 }
 
 TEST(Notes, EnterOnEmptyRefusesOnceThenSpacesAreAccepted) {
-    TestWindow t(offline());
+    TestWindow t(TestWindow::Offline());
     addRows(t);
     selectRow(t, 1);
     whileNoteDialogOpen([&](NoteDialog& dialog) {
@@ -212,7 +206,7 @@ TEST(Notes, EnterOnEmptyRefusesOnceThenSpacesAreAccepted) {
 
 // A pasted note with line breaks must not split the row in the history file.
 TEST(Notes, PastedLineBreaksBecomeBlanksAndTheHistoryKeepsOneRow) {
-    TestWindow t(offline());
+    TestWindow t(TestWindow::Offline());
     addRows(t);
     selectRow(t, 0);
     whileNoteDialogOpen([](NoteDialog& dialog) {
@@ -229,7 +223,7 @@ TEST(Notes, PastedLineBreaksBecomeBlanksAndTheHistoryKeepsOneRow) {
 }
 
 TEST(Notes, ClosingKeepsTheNoteAndNoSelectionAsks) {
-    TestWindow t(offline());
+    TestWindow t(TestWindow::Offline());
     addRows(t);
     selectRow(t, 1);
     whileNoteDialogOpen([](NoteDialog& dialog) {
@@ -267,7 +261,7 @@ protected:
 };
 
 TEST_F(Workbooks, SaveAsExcelWritesTheTableAndNeverReplaces) {
-    TestWindow t(offline());
+    TestWindow t(TestWindow::Offline());
     t.action("菜单2", "保存为Excel")->trigger();
     EXPECT_EQ(t.prompts().shownTexts(), std::vector<std::string>{"请查询后再保存！"});
     EXPECT_EQ(filesInCwd(), 0u);
@@ -302,7 +296,7 @@ TEST_F(Workbooks, SaveAsExcelWritesTheTableAndNeverReplaces) {
 }
 
 TEST_F(Workbooks, AutoSaveOnlyWhenTheFlagSaysSo) {
-    TestWindow t(offline());
+    TestWindow t(TestWindow::Offline());
     addRows(t);
     TriggerBox* flag = t.parts().trigger("编辑框_记录是否自动保存查询结果");
     for (const char* value : {"", "不自动保存", "自动保存 "}) {
@@ -322,7 +316,7 @@ TEST_F(Workbooks, AutoSaveOnlyWhenTheFlagSaysSo) {
 }
 
 TEST_F(Workbooks, MoreRowsThanASheetHoldsAreRefusedWithAMessage) {
-    TestWindow t(offline());
+    TestWindow t(TestWindow::Offline());
     std::vector<ResultsTable::Row> rows(kMaxWorkbookDataRows + 1);
     for (auto& row : rows)
         row[2] = "SF1";

@@ -17,12 +17,6 @@ using test::ReadFileBytes;
 using test::TestWindow;
 using test::WriteFileBytes;
 
-TestWindow::Options offline() {
-    TestWindow::Options options;
-    options.simulator = false;
-    return options;
-}
-
 void addRows(TestWindow& t, const std::vector<std::pair<std::string, std::string>>& numberNotes) {
     std::vector<ResultsTable::Row> rows;
     int serial = 0;
@@ -37,7 +31,7 @@ std::string buffer(TestWindow& t) {
 }
 
 TEST(HistoryActions, SaveThenImportAtStartUpRoundTrips) {
-    TestWindow first(offline());
+    TestWindow first(TestWindow::Offline());
     addRows(first,
             {{"A1", "无"}, {"B2", "call"}, {"", "无"}, {"a&b", "x&y"}, {"中通1", "周一'再送\""}});
     first.action("菜单2", "保存历史查询记录")->trigger();
@@ -45,7 +39,7 @@ TEST(HistoryActions, SaveThenImportAtStartUpRoundTrips) {
     const std::string saved = ReadFileBytes(first.dir().file("history.txt"));
     EXPECT_EQ(saved, Gbk("A1&无\r\nB2&call\r\n&无\r\na&b&x&y\r\n中通1&周一'再送\"\r\n"));
 
-    TestWindow next(offline());
+    TestWindow next(TestWindow::Offline());
     WriteFileBytes(next.dir().file("history.txt"), saved);
     next.prompts().queueAnswer(Prompts::Answer::Ok); // the start-up tip
     next.prompts().queueAnswer(Prompts::Answer::Yes);
@@ -78,7 +72,7 @@ TEST(HistoryActions, SaveThenImportAtStartUpRoundTrips) {
 }
 
 TEST(HistoryActions, HandMadeNumberListImports) {
-    TestWindow t(offline());
+    TestWindow t(TestWindow::Offline());
     WriteFileBytes(t.dir().file("history.txt"), "SF1\r\n\r\nYT2&\r\nZT3&note\r\n\r\n");
     t.prompts().queueAnswer(Prompts::Answer::Yes);
     t.window().findChild<KeepingActions*>()->ImportHistory();
@@ -95,13 +89,13 @@ TEST(HistoryActions, HandMadeNumberListImports) {
 }
 
 TEST(HistoryActions, EmptyTableSavesZeroBytesAndNoQuestionFollows) {
-    TestWindow first(offline());
+    TestWindow first(TestWindow::Offline());
     first.action("菜单2", "保存历史查询记录")->trigger();
     EXPECT_EQ(first.status(), "历史查询记录保存成功，谢谢使用！");
     EXPECT_TRUE(std::filesystem::exists(first.dir().file("history.txt")));
     EXPECT_EQ(std::filesystem::file_size(first.dir().file("history.txt")), 0u);
 
-    TestWindow next(offline());
+    TestWindow next(TestWindow::Offline());
     WriteFileBytes(next.dir().file("history.txt"), "");
     next.window().runStartUp();
     EXPECT_EQ(next.prompts().shown().size(), 1u) << "only the start-up tip";
@@ -109,7 +103,7 @@ TEST(HistoryActions, EmptyTableSavesZeroBytesAndNoQuestionFollows) {
 }
 
 TEST(HistoryActions, AnsweringNoLeavesTableAndFile) {
-    TestWindow t(offline());
+    TestWindow t(TestWindow::Offline());
     WriteFileBytes(t.dir().file("history.txt"), "A1&x\r\n");
     t.window().findChild<KeepingActions*>()->ImportHistory(); // unscripted: No
     ASSERT_EQ(t.prompts().shown().size(), 1u);
@@ -119,7 +113,7 @@ TEST(HistoryActions, AnsweringNoLeavesTableAndFile) {
 }
 
 TEST(HistoryActions, DeleteReportsWhetherAFileWasRemoved) {
-    TestWindow t(offline());
+    TestWindow t(TestWindow::Offline());
     WriteFileBytes(t.dir().file("history.txt"), "A1&x\r\n");
     t.action("菜单2", "删除历史查询记录")->trigger();
     EXPECT_EQ(t.status(), "历史查询记录删除成功，谢谢使用！");
@@ -132,7 +126,7 @@ TEST(HistoryActions, DeleteReportsWhetherAFileWasRemoved) {
 // A file size limit makes the write fail even for root, who ignores folder
 // permissions; the previous history must survive it whole.
 TEST(HistoryActions, FailedSaveReportsAndKeepsThePreviousFile) {
-    TestWindow t(offline());
+    TestWindow t(TestWindow::Offline());
     WriteFileBytes(t.dir().file("history.txt"), "OLD&kept\r\n");
     std::vector<std::pair<std::string, std::string>> many;
     for (int i = 0; i < 200; ++i)

@@ -9,18 +9,30 @@
 
 namespace tolvane::test {
 
-TestWindow::TestWindow(Options options) {
+AppServices TestServices(ScriptedPrompts& prompts, const ServiceHosts& hosts) {
     AppServices services;
-    services.prompts = &prompts_;
-    if (options.simulator) {
+    services.prompts = &prompts;
+    services.hosts = hosts;
+    services.clock = [] { return TestWindow::FixedTime(); };
+    services.trayAvailable = [] { return false; };
+    return services;
+}
+
+namespace {
+
+ServiceHosts NobodyListening() {
+    ServiceHosts hosts;
+    hosts.detect = "127.0.0.1:1";
+    hosts.detail = "127.0.0.1:1";
+    return hosts;
+}
+
+} // namespace
+
+TestWindow::TestWindow(Options options) {
+    if (options.simulator)
         sim_.emplace();
-        services.hosts = SimHosts(*sim_);
-    } else {
-        // Nothing listens there: a query fails at once.
-        services.hosts.detect = "127.0.0.1:1";
-        services.hosts.detail = "127.0.0.1:1";
-    }
-    services.clock = [] { return FixedTime(); };
+    AppServices services = TestServices(prompts_, sim_ ? SimHosts(*sim_) : NobodyListening());
     services.runDirectory = dir_.path().string();
     services.openLink = [this](const QUrl& link) {
         links_.push_back(link.toString().toStdString());

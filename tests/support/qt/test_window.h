@@ -15,6 +15,10 @@ class QAction;
 
 namespace tolvane::test {
 
+// What every test window gets: the scripted prompts, the given service hosts,
+// the fixed clock and no tray. Fixtures add their features and directories.
+AppServices TestServices(ScriptedPrompts& prompts, const ServiceHosts& hosts);
+
 class TestWindow final {
 public:
     struct Options {
@@ -43,6 +47,8 @@ public:
     bool waitForRunEnd(int timeoutMs = 30000);
 
     static LocalTime FixedTime() { return {2015, 3, 7, 9, 5, 7}; }
+    // No simulator: every query fails at once.
+    static Options Offline() { return {.simulator = false}; }
 
 private:
     std::optional<SimProcess> sim_;
