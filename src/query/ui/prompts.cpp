@@ -77,6 +77,21 @@ QString StartPath(const Prompts::FileDialog& dialog) {
     return start;
 }
 
+// Shows the named file dialog; the chosen path, or empty text when cancelled.
+std::string RunFileDialog(const Prompts::FileDialog& dialog, QFileDialog::AcceptMode mode) {
+    QFileDialog box(dialog.owner, ToQString(dialog.caption), StartPath(dialog),
+                    ToQString(dialog.filter));
+    box.setObjectName(QString::fromStdString(dialog.name));
+    box.setAcceptMode(mode);
+    box.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                    : QFileDialog::AnyFile);
+    if (!dialog.defaultSuffix.empty())
+        box.setDefaultSuffix(QString::fromStdString(dialog.defaultSuffix));
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
+        return {};
+    return ToPath(box.selectedFiles().constFirst());
+}
+
 } // namespace
 
 Prompts::Answer QtPrompts::showMessage(const Message& message) {
@@ -87,27 +102,11 @@ Prompts::Answer QtPrompts::showMessage(const Message& message) {
 }
 
 std::string QtPrompts::openFileName(const FileDialog& dialog) {
-    QFileDialog box(dialog.owner, ToQString(dialog.caption), StartPath(dialog),
-                    ToQString(dialog.filter));
-    box.setObjectName(QString::fromStdString(dialog.name));
-    box.setAcceptMode(QFileDialog::AcceptOpen);
-    box.setFileMode(QFileDialog::ExistingFile);
-    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
-        return {};
-    return ToPath(box.selectedFiles().constFirst());
+    return RunFileDialog(dialog, QFileDialog::AcceptOpen);
 }
 
 std::string QtPrompts::saveFileName(const FileDialog& dialog) {
-    QFileDialog box(dialog.owner, ToQString(dialog.caption), StartPath(dialog),
-                    ToQString(dialog.filter));
-    box.setObjectName(QString::fromStdString(dialog.name));
-    box.setAcceptMode(QFileDialog::AcceptSave);
-    box.setFileMode(QFileDialog::AnyFile);
-    if (!dialog.defaultSuffix.empty())
-        box.setDefaultSuffix(QString::fromStdString(dialog.defaultSuffix));
-    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
-        return {};
-    return ToPath(box.selectedFiles().constFirst());
+    return RunFileDialog(dialog, QFileDialog::AcceptSave);
 }
 
 } // namespace tolvane
